@@ -1,0 +1,22 @@
+#include "platform/core/persistent.h"
+
+namespace vx::plat {
+
+VX_DEFINE_CLASS(TPersistent, TObject)
+
+void TPersistent::Assign(const TPersistent* Source) {
+  if (Source) {
+    Source->AssignTo(this);
+    return;
+  }
+  AssignError(nullptr);
+}
+
+void TPersistent::AssignTo(TPersistent* Dest) const { Dest->AssignError(this); }
+
+void TPersistent::AssignError(const TPersistent* Source) const {
+  std::string from = Source ? Source->ClassName() : std::string("nil");
+  throw EConvertError("Cannot assign a " + from + " to a " + ClassName());
+}
+
+}  // namespace vx::plat
