@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/core/types.h"
+
 namespace vx::plat::gdi {
 
 // Pixels x0 <= x < x1 of row y.
@@ -17,20 +19,5 @@ struct Span {
 
 // Sorted by y, then x0; spans of one row never overlap or touch.
 using SpanList = std::vector<Span>;
-
-struct DevPoint {
-  std::int32_t x;
-  std::int32_t y;
-  bool operator==(const DevPoint&) const = default;
-};
-
-// A device rectangle; Right and Bottom are exclusive where a Part says so.
-struct DevRect {
-  std::int32_t Left;
-  std::int32_t Top;
-  std::int32_t Right;
-  std::int32_t Bottom;
-  bool operator==(const DevRect&) const = default;
-};
 
 }  // namespace vx::plat::gdi
