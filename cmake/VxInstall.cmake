@@ -23,5 +23,7 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/VexalithConfigVersion.cmake
 install(FILES ${CMAKE_BINARY_DIR}/VexalithConfig.cmake ${CMAKE_BINARY_DIR}/VexalithConfigVersion.cmake
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Vexalith)
 
+# The .pc file finds its prefix relative to itself, so an installed tree can move.
+file(RELATIVE_PATH VX_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/vexalith.pc.in ${CMAKE_BINARY_DIR}/vexalith.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/vexalith.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
