@@ -16,7 +16,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "foundation/vxset.h"
+#include "platform/core/set.h"
 #include "platform/core/events.h"
 #include "platform/core/object.h"
 #include "platform/core/types.h"
@@ -228,7 +228,7 @@ enum TIndividualFlag : std::uint8_t {
 
 // The state of one object: 14 flags in a 16-bit word; bits 14 and 15 are
 // always zero.
-using TIndividualState = TSet<TIndividualFlag, std::uint16_t, isUserMark>;
+using TIndividualState = plat::TSet<TIndividualFlag, std::uint16_t, isUserMark>;
 static_assert(sizeof(TIndividualState) == 2);
 
 // The mask of one state flag (isVisible 0x0001 ... isUserMark 0x2000).
@@ -243,7 +243,7 @@ static_assert(StateMask(isMarked) + StateMask(isDeleted) + StateMask(isSelected)
               StateNotWrittenMask);
 // The state word as files hold it: the session flags cleared.
 constexpr std::uint16_t StoredStateWord(TIndividualState State) {
-  return static_cast<std::uint16_t>(State.Raw() & StateWriteMask);
+  return static_cast<std::uint16_t>(State.Bits() & StateWriteMask);
 }
 
 // ---------------------------------------------------------------------------
@@ -283,7 +283,7 @@ enum TGeneratorOption : std::uint8_t {
   goShadows,         // 0x100 objects draw a shadow; their outer limits grow by it
 };
 // Generator options: a 16-bit word in files.
-using TGeneratorOptions = TSet<TGeneratorOption, std::uint16_t, goShadows>;
+using TGeneratorOptions = plat::TSet<TGeneratorOption, std::uint16_t, goShadows>;
 static_assert(sizeof(TGeneratorOptions) == 2);
 
 // Per-creator switches meant to change while the program runs.
@@ -293,7 +293,7 @@ enum TRuntimeOption : std::uint8_t {
   roNosy,      // 0x04 the creator's objects receive the messages 200 and 300
 };
 // Runtime options: one byte.
-using TRuntimeOptions = TSet<TRuntimeOption, std::uint8_t, roNosy>;
+using TRuntimeOptions = plat::TSet<TRuntimeOption, std::uint8_t, roNosy>;
 static_assert(sizeof(TRuntimeOptions) == 1);
 
 // The direction and purpose of a Persist call.

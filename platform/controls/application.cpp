@@ -56,8 +56,9 @@ bool TApplication::IsKeyMsg(const MSG& Msg) {
 }
 
 bool TApplication::ProcessMessage(MSG& Msg) {
-  // Decision of the platform: contexts that canvases took on demand are kept
-  // until the next turn of the loop, and freed here.
+  // Contexts that canvases took on demand live until the next turn of the
+  // loop and are freed here: code outside messages (a test calling a tool
+  // directly) still draws on a prepared, mapped context.
   FreeDeviceContexts();
   if (!PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
   FStarved = false;

@@ -56,7 +56,7 @@ enum TControlStyleItem : std::uint8_t {
   csActionClient,
   csMenuEvents,
 };
-using TControlStyle = TSet<TControlStyleItem, std::uint32_t>;
+using TControlStyle = TSet<TControlStyleItem, std::uint32_t, csMenuEvents>;
 
 // What a control is doing now.
 enum TControlStateItem : std::uint8_t {
@@ -72,7 +72,7 @@ enum TControlStateItem : std::uint8_t {
   csDestroyingHandle,
   csDocking,
 };
-using TControlState = TSet<TControlStateItem, std::uint16_t>;
+using TControlState = TSet<TControlStateItem, std::uint16_t, csDocking>;
 
 // Whether invalidating erases the background first.
 enum TEraseMode : std::uint8_t { emNoErase, emErase };
@@ -296,7 +296,7 @@ protected:
   void UpdateShownCursor();
   void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
   void DoMouseUp(TMessage& Message, TMouseButton Button);
-  // The device context's view of this control for a graphic control.
+
   TWinControl* FParent = nullptr;
   std::int32_t FLeft = 0;
   std::int32_t FTop = 0;

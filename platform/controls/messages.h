@@ -261,7 +261,7 @@ constexpr std::uint16_t VK_OEM_7 = 0xDE;       // '"
 // One member of a shift state: the modifier keys and mouse buttons held
 // during an event, and ssDouble for the second press of a double click.
 enum TShiftStateItem : std::uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
-using TShiftState = TSet<TShiftStateItem, std::uint8_t>;
+using TShiftState = TSet<TShiftStateItem, std::uint8_t, ssDouble>;
 
 enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
 

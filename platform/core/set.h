@@ -5,47 +5,80 @@
 #include <bitset>
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
 #include <type_traits>
 
 namespace vx::plat {
 
 // A set of members of enumeration E in an unsigned Storage (uint8_t for a
-// one-byte set, uint16_t for a two-byte set, ...).
-template <class E, class Storage = std::uint32_t>
+// one-byte set, uint16_t for a two-byte set, ...). When Last is the ordinal
+// of the enumeration's last member, bits of non-members are never held: FromBits and
+// the set arithmetic drop them, so a word read from a file cannot smuggle in
+// flags the set does not know.
+template <class E, class Storage = std::uint32_t,
+          unsigned Last = std::numeric_limits<Storage>::digits - 1>
 class TSet {
+  static_assert(std::is_enum_v<E>, "a set holds members of an enumeration");
   static_assert(std::is_unsigned_v<Storage>, "a set is stored in an unsigned integer");
+  static_assert(Last < std::numeric_limits<Storage>::digits,
+                "the storage word has a bit for every member");
 
 public:
   using Member = E;
   using StorageType = Storage;
 
+  // The bits that members may occupy (0x3FFF for 14 members).
+  static constexpr Storage ValidMask = static_cast<Storage>(
+      (std::uint64_t(2) << Last) - 1);
+
   constexpr TSet() = default;
+  // The set of the listed members: TSet{goRotation, goShadows}.
   constexpr TSet(std::initializer_list<E> members) {
-    for (E m : members) FBits = Storage(FBits | Bit(m));
+    for (E m : members) Include(m);
   }
-  // The set whose stored mask is bits (bits beyond the storage are dropped).
+  // The set whose stored word is bits; bits of non-members are dropped.
   static constexpr TSet FromBits(std::uint64_t bits) {
     TSet s;
-    s.FBits = static_cast<Storage>(bits);
+    s.FBits = static_cast<Storage>(bits & ValidMask);
     return s;
   }
 
+  // The stored word: bit n set when the member of ordinal n is in the set.
   constexpr Storage Bits() const { return FBits; }
-  constexpr bool Contains(E m) const { return (FBits & Bit(m)) != 0; }
+  // The mask of one member (1 << ordinal); 0 for a value beyond Last.
+  static constexpr Storage Bit(E member) {
+    auto ordinal = static_cast<unsigned>(member);
+    if (ordinal > Last) return 0;
+    return static_cast<Storage>(std::uint64_t(1) << ordinal);
+  }
+
+  constexpr bool Contains(E member) const { return (FBits & Bit(member)) != 0; }
   constexpr bool Empty() const { return FBits == 0; }
-  constexpr TSet& Include(E m) { FBits = Storage(FBits | Bit(m)); return *this; }
-  constexpr TSet& Exclude(E m) { FBits = Storage(FBits & ~Bit(m)); return *this; }
+  constexpr TSet& Include(E member) {
+    FBits = static_cast<Storage>(FBits | Bit(member));
+    return *this;
+  }
+  constexpr TSet& Exclude(E member) {
+    FBits = static_cast<Storage>(FBits & ~Bit(member));
+    return *this;
+  }
 
   // Union, difference and intersection, as the classic set operators + - *.
-  constexpr TSet operator+(TSet o) const { return FromBits(FBits | o.FBits); }
-  constexpr TSet operator-(TSet o) const { return FromBits(FBits & ~o.FBits); }
-  constexpr TSet operator*(TSet o) const { return FromBits(FBits & o.FBits); }
-  constexpr TSet& operator+=(TSet o) { FBits = Storage(FBits | o.FBits); return *this; }
-  constexpr TSet& operator-=(TSet o) { FBits = Storage(FBits & ~o.FBits); return *this; }
-  constexpr bool operator==(const TSet&) const = default;
+  friend constexpr TSet operator+(TSet a, TSet b) { return FromBits(a.FBits | b.FBits); }
+  friend constexpr TSet operator-(TSet a, TSet b) { return FromBits(a.FBits & ~b.FBits); }
+  friend constexpr TSet operator*(TSet a, TSet b) { return FromBits(a.FBits & b.FBits); }
+  friend constexpr TSet operator+(TSet a, E m) { return a.Include(m); }
+  friend constexpr TSet operator-(TSet a, E m) { return a.Exclude(m); }
+  constexpr TSet& operator+=(TSet b) { return *this = *this + b; }
+  constexpr TSet& operator-=(TSet b) { return *this = *this - b; }
+  constexpr TSet& operator*=(TSet b) { return *this = *this * b; }
+  constexpr TSet& operator+=(E m) { return Include(m); }
+  constexpr TSet& operator-=(E m) { return Exclude(m); }
+  // True when every member of this set is also in other.
+  constexpr bool SubsetOf(TSet other) const { return (FBits & ~other.FBits) == 0; }
+  friend constexpr bool operator==(const TSet&, const TSet&) = default;
 
 private:
-  static constexpr Storage Bit(E m) { return static_cast<Storage>(Storage(1) << static_cast<unsigned>(m)); }
   Storage FBits = 0;
 };
 

@@ -546,7 +546,6 @@ bool Playback::PlayClip(const std::uint8_t* r, std::size_t size, std::uint32_t t
     }
   }
   const RECT reach = Reachable();
-  auto everything = [&] { return CreateRectRgn(reach.Left, reach.Top, reach.Right, reach.Bottom); };
   HRGN operand = nullptr;
   int mode = RGN_AND;
   switch (type) {
@@ -590,19 +589,24 @@ bool Playback::PlayClip(const std::uint8_t* r, std::size_t size, std::uint32_t t
     }
   }
   if (!operand) return false;
+  CombineMetaClip(operand, mode);
+  return true;
+}
+
+void Playback::CombineMetaClip(HRGN operand, int mode) {
   if (mode == RGN_COPY) {
     if (FMetaClip) DeleteObject(FMetaClip);
     FMetaClip = operand;
   } else if (mode == RGN_OR && !FMetaClip) {
     DeleteObject(operand);  // everything or'ed with anything stays everything
   } else {
-    HRGN base = FMetaClip ? FMetaClip : everything();
+    const RECT reach = Reachable();
+    HRGN base = FMetaClip ? FMetaClip : CreateRectRgn(reach.Left, reach.Top, reach.Right, reach.Bottom);
     CombineRgn(base, base, operand, mode);
     DeleteObject(operand);
     FMetaClip = base;
   }
   ApplyClip();
-  return true;
 }
 
 bool Playback::PlayRegion(const std::uint8_t* r, std::size_t size, std::uint32_t type) {
@@ -804,13 +808,185 @@ bool Playback::PlayBitmap(const std::uint8_t* r, std::size_t size, std::uint32_t
 }
 
 // ---------------------------------------------------------------------------
+// Paths
+// ---------------------------------------------------------------------------
+
+ArcSense Playback::CurrentArcSense() const {
+  POINT p[3] = {{0, 0}, {1 << 16, 0}, {0, 1 << 16}};
+  LPtoDP(FDc, p, 3);
+  const bool flipX = p[1].x < p[0].x, flipY = p[2].y < p[0].y;
+  return flipX == flipY ? ArcSense::DeviceCounterClockwise : ArcSense::Mirrored;
+}
+
+bool Playback::CapturePath(const std::uint8_t* r, std::uint32_t type) {
+  const bool wide = type < EMR_POLYBEZIER16;
+  switch (type) {
+    case EMR_MOVETOEX: FPath.MoveTo(PointAt(r, 8)); return true;
+    case EMR_LINETO: FPath.LineTo(PointAt(r, 8)); return true;
+    case EMR_POLYBEZIER:
+    case EMR_POLYGON:
+    case EMR_POLYLINE:
+    case EMR_POLYBEZIERTO:
+    case EMR_POLYLINETO:
+    case EMR_POLYBEZIER16:
+    case EMR_POLYGON16:
+    case EMR_POLYLINE16:
+    case EMR_POLYBEZIERTO16:
+    case EMR_POLYLINETO16: {
+      const std::uint32_t count = U32(r, 24);
+      std::vector<POINT> pts = wide ? Points32(r, kEmrPolylineFixed, count) : Points16(r, kEmrPolylineFixed, count);
+      switch (wide ? type : type - (EMR_POLYBEZIER16 - EMR_POLYBEZIER)) {
+        case EMR_POLYGON: FPath.AddFigure(pts, true); break;
+        case EMR_POLYLINE: FPath.AddFigure(pts, false); break;
+        case EMR_POLYBEZIERTO: FPath.BezierTo(pts); break;
+        case EMR_POLYLINETO:
+          for (const POINT& p : pts) FPath.LineTo(p);
+          break;
+        default:  // poly-bezier: a new figure from its first point
+          if (pts.empty()) break;
+          FPath.MoveTo(pts.front());
+          FPath.BezierTo(std::vector<POINT>(pts.begin() + 1, pts.end()));
+          break;
+      }
+      return true;
+    }
+    case EMR_POLYPOLYLINE:
+    case EMR_POLYPOLYGON:
+    case EMR_POLYPOLYLINE16:
+    case EMR_POLYPOLYGON16: {
+      const std::uint32_t polys = U32(r, 24), count = U32(r, 28);
+      const bool wideCounts = type == EMR_POLYPOLYLINE || type == EMR_POLYPOLYGON;
+      const std::size_t at = kEmrPolyPolylineFixed + std::size_t{polys} * 4;
+      const std::vector<POINT> pts = wideCounts ? Points32(r, at, count) : Points16(r, at, count);
+      const bool closed = type == EMR_POLYPOLYGON || type == EMR_POLYPOLYGON16;
+      std::size_t next = 0;
+      for (std::uint32_t i = 0; i < polys; ++i) {
+        const std::uint32_t n = U32(r, kEmrPolyPolylineFixed + 4 * std::size_t{i});
+        FPath.AddFigure(std::vector<POINT>(pts.begin() + static_cast<std::ptrdiff_t>(next),
+                                           pts.begin() + static_cast<std::ptrdiff_t>(next + n)),
+                        closed);
+        next += n;
+      }
+      return true;
+    }
+    case EMR_RECTANGLE: {
+      const RECT b = RectAt(r, 8);
+      FPath.AddFigure({{b.Left, b.Top}, {b.Right, b.Top}, {b.Right, b.Bottom}, {b.Left, b.Bottom}}, true);
+      return true;
+    }
+    case EMR_ROUNDRECT: {
+      // The corners as quarter ellipses of the corner size.
+      const RECT b = RectAt(r, 8);
+      const LONG w = std::min<LONG>(std::abs(I32(r, 24)), std::abs(b.Right - b.Left));
+      const LONG h = std::min<LONG>(std::abs(I32(r, 28)), std::abs(b.Bottom - b.Top));
+      const ArcSense sense = CurrentArcSense();
+      FPath.MoveTo(POINT{b.Right, b.Top + h / 2});
+      FPath.ArcTo(RECT{b.Right - w, b.Top, b.Right, b.Top + h}, POINT{b.Right, b.Top + h / 2}, POINT{b.Right - w / 2, b.Top}, sense, true);
+      FPath.ArcTo(RECT{b.Left, b.Top, b.Left + w, b.Top + h}, POINT{b.Left + w / 2, b.Top}, POINT{b.Left, b.Top + h / 2}, sense, true);
+      FPath.ArcTo(RECT{b.Left, b.Bottom - h, b.Left + w, b.Bottom}, POINT{b.Left, b.Bottom - h / 2}, POINT{b.Left + w / 2, b.Bottom}, sense, true);
+      FPath.ArcTo(RECT{b.Right - w, b.Bottom - h, b.Right, b.Bottom}, POINT{b.Right - w / 2, b.Bottom}, POINT{b.Right, b.Bottom - h / 2}, sense, true);
+      FPath.CloseFigure();
+      return true;
+    }
+    case EMR_ELLIPSE: FPath.AddEllipse(RectAt(r, 8)); return true;
+    case EMR_ARC:
+    case EMR_ARCTO:
+    case EMR_CHORD:
+    case EMR_PIE: {
+      const RECT b = RectAt(r, 8);
+      FPath.ArcTo(b, PointAt(r, 24), PointAt(r, 32), CurrentArcSense(), type == EMR_ARCTO);
+      if (type == EMR_PIE)
+        FPath.LineTo(POINT{static_cast<LONG>((std::int64_t{b.Left} + b.Right) / 2),
+                           static_cast<LONG>((std::int64_t{b.Top} + b.Bottom) / 2)});
+      if (type == EMR_CHORD || type == EMR_PIE) FPath.CloseFigure();
+      return true;
+    }
+    default: return false;
+  }
+}
+
+bool Playback::PlayPath(const std::uint8_t* r, std::uint32_t type) {
+  switch (type) {
+    case EMR_BEGINPATH: {
+      POINT current{};
+      GetCurrentPositionEx(FDc, &current);
+      FPath.Begin(current);
+      FInPath = true;
+      return true;
+    }
+    case EMR_ENDPATH:
+      if (FInPath) MoveToEx(FDc, FPath.Current().x, FPath.Current().y, nullptr);
+      FInPath = false;
+      return true;
+    case EMR_ABORTPATH:
+      FInPath = false;
+      FPath.Clear();
+      return true;
+    case EMR_CLOSEFIGURE:
+      if (FInPath) FPath.CloseFigure();
+      return true;
+    default: break;
+  }
+  // The path is used up by filling, stroking or clipping.
+  std::vector<POINT> points;
+  std::vector<int> counts;
+  std::vector<PathBuilder::Figure> figures = FPath.Figures();
+  FPath.Clear();
+  FInPath = false;
+  for (PathBuilder::Figure& f : figures) {
+    if (f.Points.size() < 2) continue;
+    points.insert(points.end(), f.Points.begin(), f.Points.end());
+    counts.push_back(static_cast<int>(f.Points.size()));
+  }
+  if (counts.empty()) return true;
+  if (type == EMR_SELECTCLIPPATH) {
+    // Device points, held within a few device sizes so the region stays small.
+    const RECT reach = Reachable();
+    LPtoDP(FDc, points.data(), static_cast<int>(points.size()));
+    for (POINT& p : points) {
+      p.x = std::clamp(p.x, 2 * reach.Left, 2 * reach.Right);
+      p.y = std::clamp(p.y, 2 * reach.Top, 2 * reach.Bottom);
+    }
+    const int mode = I32(r, 8);
+    if (mode < RGN_AND || mode > RGN_COPY) return false;
+    HRGN region = CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), GetPolyFillMode(FDc));
+    if (!region) return false;
+    CombineMetaClip(region, mode);
+    return true;
+  }
+  bool ok = true;
+  if (type == EMR_FILLPATH || type == EMR_STROKEANDFILLPATH) {
+    HGDIOBJ pen = SelectObject(FDc, GetStockObject(NULL_PEN));
+    ok = PolyPolygon(FDc, points.data(), counts.data(), static_cast<int>(counts.size())) != FALSE;
+    SelectObject(FDc, pen);
+  }
+  if (type == EMR_STROKEPATH || type == EMR_STROKEANDFILLPATH) {
+    for (PathBuilder::Figure& f : figures) {
+      if (f.Points.size() < 2) continue;
+      if (f.Closed) f.Points.push_back(f.Points.front());
+      ok = Polyline(FDc, f.Points.data(), static_cast<int>(f.Points.size())) != FALSE && ok;
+    }
+  }
+  return ok;
+}
+
+// ---------------------------------------------------------------------------
 // Dispatch
 // ---------------------------------------------------------------------------
 
 bool Playback::Play(const std::uint8_t* r, std::size_t size) {
   if (!FDc || FEmpty) return false;
   const std::uint32_t type = U32(r, 0);
+  if (FInPath && CapturePath(r, type)) return true;
   switch (type) {
+    case EMR_BEGINPATH:
+    case EMR_ENDPATH:
+    case EMR_ABORTPATH:
+    case EMR_CLOSEFIGURE:
+    case EMR_FILLPATH:
+    case EMR_STROKEPATH:
+    case EMR_STROKEANDFILLPATH:
+    case EMR_SELECTCLIPPATH: return PlayPath(r, type);
     case EMR_HEADER:
     case EMR_EOF:
     case EMR_GDICOMMENT: return true;

@@ -9,6 +9,7 @@
 
 #include "platform/emf/emf_format.h"
 #include "platform/emf/emf_mapping.h"
+#include "platform/emf/emf_path.h"
 
 namespace vx::plat::emf {
 
@@ -72,6 +73,14 @@ private:
   bool PlayRegion(const std::uint8_t* r, std::size_t size, std::uint32_t type);
   bool PlayText(const std::uint8_t* r, std::size_t size, std::uint32_t type);
   bool PlayBitmap(const std::uint8_t* r, std::size_t size, std::uint32_t type);
+  // Between begin-path and end-path, figures go into the path instead of
+  // onto the DC; false for records that are no figures.
+  bool CapturePath(const std::uint8_t* r, std::uint32_t type);
+  bool PlayPath(const std::uint8_t* r, std::uint32_t type);
+  // The clip of the records := clip `mode` operand (playing-device units);
+  // takes the operand over.
+  void CombineMetaClip(HRGN operand, int mode);
+  ArcSense CurrentArcSense() const;
 
   HGDIOBJ ObjectAt(std::uint32_t ih) const;
   void Store(std::uint32_t ih, HGDIOBJ object);
@@ -102,6 +111,8 @@ private:
   HANDLETABLE* FTable = nullptr;
   std::uint32_t FHandles = 0;
   std::vector<HGDIOBJ> FDeferred;  // deleted while selected: freed once free
+  PathBuilder FPath;
+  bool FInPath = false;
 };
 
 }  // namespace vx::plat::emf

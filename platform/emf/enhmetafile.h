@@ -21,8 +21,10 @@
 // Text is recorded with its advances in whole logical units, as the format
 // stores them: text drawn under a magnifying mapping plays with its
 // characters at those whole advances, which can put them up to a logical
-// unit away from where the direct drawing placed them. Path records
-// (begin/end path, stroke/fill path) are not played.
+// unit away from where the direct drawing placed them. The DC has no paths:
+// figures between begin-path and end-path records are collected as polygons
+// (curves flattened) and filled, stroked or made the clip when the records
+// say so; text inside a path draws as text.
 // The DC's state is saved before and restored after the playback, and the
 // playback starts from a fresh DC's objects and modes (black pen, white
 // brush, opaque white background, black text, copy mode), so a picture looks

@@ -368,6 +368,10 @@ int DrawTextW(HDC dcHandle, const WCHAR* text, int count, RECT* rect, UINT forma
   else if ((format & DT_SINGLELINE) && (format & DT_BOTTOM)) top = box.Bottom - std::int64_t{lineHeight};
   const UINT clipOption = format & DT_NOCLIP ? 0 : ETO_CLIPPED;
   const TRect* clip = clipOption ? &box : nullptr;
+  // Lines are placed by their top-left corner; a recording sees that alignment
+  // around them so that playing it back puts them where they were drawn.
+  const bool recordAlign = dc->Recorder && !lines.empty() && s.TextAlign != (TA_LEFT | TA_TOP);
+  if (recordAlign) dc->Recorder->SetTextAlign(TA_LEFT | TA_TOP);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const TextLine& l = lines[i];
     String line = str.substr(l.Start, l.Length);
@@ -387,9 +391,10 @@ int DrawTextW(HDC dcHandle, const WCHAR* text, int count, RECT* rect, UINT forma
     try {
       DrawDeviceText(*dc, *font, origin, TextAlign{}, line, adv, clip, nullptr);
     } catch (const Exception&) {
-      return 0;
+      break;  // a mask beyond the engine's limit: the remaining lines are not drawn
     }
   }
+  if (recordAlign) dc->Recorder->SetTextAlign(s.TextAlign);
   return Saturate32(LengthToLogicalY(s, totalHeight));
 }
 

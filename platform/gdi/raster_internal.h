@@ -124,6 +124,11 @@ SpanList FigureSpans(const RowFigure& fig, const TRect& clip);
 void BoundaryWalls(const RowFigure& fig, std::int64_t y, std::int64_t& x0, std::int64_t& x1, std::int64_t& x2,
                    std::int64_t& x3);
 
+// The same from the intervals of the row ([a0, a1)) and of its upper and
+// lower neighbours (empty when x0 >= x1), for callers walking down the rows.
+void BoundaryFromRows(std::int64_t a0, std::int64_t a1, std::int64_t u0, std::int64_t u1, std::int64_t d0,
+                      std::int64_t d1, std::int64_t& x0, std::int64_t& x1, std::int64_t& x2, std::int64_t& x3);
+
 // ---- sectors and chords (doubled centred coordinates, y pointing up)
 
 // Directions of the radials through start and end of an arc of an ellipse

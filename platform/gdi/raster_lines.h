@@ -69,7 +69,8 @@ SpanList ThinPolylineSpans(const TPoint* pts, std::size_t n, PathClosure closure
                            const TRect& clip, SpanList* gaps = nullptr);
 
 // Several polylines as one pixel set; counts[i] points belong to polyline i,
-// each with its own end-point exclusion and pattern start.
+// each with its own end-point exclusion and pattern start (the counts must add
+// up to the points in pts; negative counts count as 0).
 SpanList ThinPolyPolylineSpans(const TPoint* pts, const int* counts, std::size_t polyCount,
                                PathClosure closure, PenPattern pattern, const TRect& clip,
                                SpanList* gaps = nullptr);

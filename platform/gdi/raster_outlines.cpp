@@ -16,20 +16,35 @@ using detail::RowFigure;
 
 bool ClipUsable(const TRect& clip) { return clip.Left < clip.Right && clip.Top < clip.Bottom; }
 
-// Calls visit(x0, x1, y) for the outline runs of the figure inside clip.
+// Calls visit(x0, x1, y) for the outline runs of the figure inside clip,
+// walking down the rows with a window of three row intervals.
 template <typename Visit>
 void ForEachBoundaryRun(const RowFigure& fig, const TRect& clip, Visit visit) {
   if (fig.Empty() || !ClipUsable(clip)) return;
   const std::int64_t y0 = std::max<std::int64_t>(fig.top, clip.Top);
   const std::int64_t y1 = std::min<std::int64_t>(fig.bottom, clip.Bottom);
+  const auto rowOf = [&](std::int64_t y, std::int64_t& a, std::int64_t& b) {
+    a = b = 0;
+    if (y >= fig.top && y < fig.bottom) fig.Row(y, a, b);
+  };
+  std::int64_t up0 = 0, up1 = 0, cur0 = 0, cur1 = 0, down0 = 0, down1 = 0;
+  if (y0 < y1) {
+    rowOf(y0 - 1, up0, up1);
+    rowOf(y0, cur0, cur1);
+  }
   for (std::int64_t y = y0; y < y1; ++y) {
+    rowOf(y + 1, down0, down1);
     std::int64_t b[4];
-    detail::BoundaryWalls(fig, y, b[0], b[1], b[2], b[3]);
+    detail::BoundaryFromRows(cur0, cur1, up0, up1, down0, down1, b[0], b[1], b[2], b[3]);
     for (int i = 0; i < 4; i += 2) {
       const std::int64_t a = std::max<std::int64_t>(b[i], clip.Left);
       const std::int64_t e = std::min<std::int64_t>(b[i + 1], clip.Right);
       if (a < e) visit(a, e, y);
     }
+    up0 = cur0;
+    up1 = cur1;
+    cur0 = down0;
+    cur1 = down1;
   }
 }
 

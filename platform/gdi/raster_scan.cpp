@@ -47,20 +47,10 @@ struct Crossing {
   int dir;
 };
 
-// Walls of one row from its crossings, clipped to [xMin, xMax).
-void RowWalls(std::vector<Crossing>& xs, FillMode mode, std::int32_t xMin, std::int32_t xMax,
+// Walls of one row from its crossings (sorted by x), clipped to [xMin, xMax).
+void RowWalls(const std::vector<Crossing>& xs, FillMode mode, std::int32_t xMin, std::int32_t xMax,
               std::vector<std::int32_t>& walls) {
   walls.clear();
-  // Insertion sort: crossings stay nearly ordered from row to row; many
-  // crossings (very wide or complex strokes) take the general sort.
-  const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
-  if (xs.size() > 48) std::sort(xs.begin(), xs.end(), byX);
-  for (std::size_t i = 1; i < xs.size(); ++i) {
-    Crossing c = xs[i];
-    std::size_t j = i;
-    for (; j > 0 && xs[j - 1].x > c.x; --j) xs[j] = xs[j - 1];
-    xs[j] = c;
-  }
   int winding = 0;
   bool inside = false;
   for (std::size_t i = 0; i < xs.size();) {
@@ -132,17 +122,34 @@ void ScanEdges(const std::vector<FixedEdge>& edges, FillMode mode, std::int64_t 
   std::vector<Crossing> crossings;
   std::vector<std::int32_t> walls;
   std::size_t next = 0;
+  bool jumped = false;
   std::int64_t y = shapeTop;
   while (y < shapeBottom) {
+    std::size_t started = 0;
     for (; next < pending.size() && pending[next].firstRow <= y; ++next) {
       if (pending[next].lastRow < y) continue;
       active.push_back(pending[next]);
       active.back().StartAt(y);
+      ++started;
     }
     if (active.empty()) {
       if (next >= pending.size()) break;
       y = pending[next].firstRow;
       continue;
+    }
+    // Keep the active edges in crossing order. From one row to the next the
+    // order changes only where edges cross, so insertion sort costs little;
+    // after a jump of several rows the order may be anything.
+    const auto byCrossing = [](const ActiveEdge& a, const ActiveEdge& b) { return a.q < b.q; };
+    if (jumped || started > 8) std::sort(active.begin(), active.end(), byCrossing);
+    else {
+      for (std::size_t i = 1; i < active.size(); ++i) {
+        if (!byCrossing(active[i], active[i - 1])) continue;
+        ActiveEdge moving = active[i];
+        std::size_t j = i;
+        for (; j > 0 && byCrossing(moving, active[j - 1]); --j) active[j] = active[j - 1];
+        active[j] = moving;
+      }
     }
     crossings.clear();
     bool allVertical = true;
@@ -158,9 +165,10 @@ void ScanEdges(const std::vector<FixedEdge>& edges, FillMode mode, std::int64_t 
     if (!walls.empty()) sink(y, bandEnd, walls);
 
     std::erase_if(active, [bandEnd](const ActiveEdge& a) { return a.lastRow < bandEnd; });
+    jumped = bandEnd != y + 1;
     for (ActiveEdge& a : active) {
-      if (bandEnd == y + 1) a.NextRow();
-      else a.StartAt(bandEnd);
+      if (jumped) a.StartAt(bandEnd);
+      else a.NextRow();
     }
     y = bandEnd;
   }

@@ -107,27 +107,30 @@ std::int64_t RoundRectRows::Row(std::int64_t y, std::int64_t& x0, std::int64_t& 
   return y + 1;
 }
 
-void BoundaryWalls(const RowFigure& fig, std::int64_t y, std::int64_t& x0, std::int64_t& x1, std::int64_t& x2,
-                   std::int64_t& x3) {
-  std::int64_t a0 = 0, a1 = 0;
-  fig.Row(y, a0, a1);
+void BoundaryFromRows(std::int64_t a0, std::int64_t a1, std::int64_t u0, std::int64_t u1, std::int64_t d0,
+                      std::int64_t d1, std::int64_t& x0, std::int64_t& x1, std::int64_t& x2, std::int64_t& x3) {
   x0 = x1 = x2 = x3 = a0;
   if (a0 >= a1) return;
-  std::int64_t i0 = a0 + 1, i1 = a1 - 1;  // interior candidates: not the row's ends
-  for (const std::int64_t ny : {y - 1, y + 1}) {
-    std::int64_t n0 = 0, n1 = 0;
-    if (ny >= fig.top && ny < fig.bottom) fig.Row(ny, n0, n1);
-    i0 = std::max(i0, n0);
-    i1 = std::min(i1, n1);
-  }
+  // Interior pixels: not the row's ends, and with pixels above and below.
+  std::int64_t i0 = std::max({a0 + 1, u0, d0});
+  std::int64_t i1 = std::min({a1 - 1, u1, d1});
+  if (u0 >= u1 || d0 >= d1) i1 = i0;
   if (i0 >= i1) {
-    x1 = a1;
-    x2 = x3 = a1;
+    x1 = x2 = x3 = a1;
     return;
   }
   x1 = i0;
   x2 = i1;
   x3 = a1;
+}
+
+void BoundaryWalls(const RowFigure& fig, std::int64_t y, std::int64_t& x0, std::int64_t& x1, std::int64_t& x2,
+                   std::int64_t& x3) {
+  std::int64_t r[6] = {0, 0, 0, 0, 0, 0};
+  fig.Row(y, r[0], r[1]);
+  if (y - 1 >= fig.top && y - 1 < fig.bottom) fig.Row(y - 1, r[2], r[3]);
+  if (y + 1 >= fig.top && y + 1 < fig.bottom) fig.Row(y + 1, r[4], r[5]);
+  BoundaryFromRows(r[0], r[1], r[2], r[3], r[4], r[5], x0, x1, x2, x3);
 }
 
 ArcSector::ArcSector(const EllipseRows& ellipse, TPoint start, TPoint end) {

@@ -37,7 +37,8 @@ SpanList RectSpans(const TRect& r, const TRect& clip);
 SpanList PolygonSpans(const TPoint* pts, std::size_t n, FillMode mode, const TRect& clip);
 
 // Several closed polygons filled together as one shape (so with Alternate an
-// inner polygon makes a hole). counts[i] points belong to polygon i.
+// inner polygon makes a hole). counts[i] points belong to polygon i; the
+// counts must add up to the points in pts (negative counts count as 0).
 SpanList PolyPolygonSpans(const TPoint* pts, const int* counts, std::size_t polyCount, FillMode mode,
                           const TRect& clip);
 

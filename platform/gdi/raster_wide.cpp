@@ -29,6 +29,8 @@ struct PathVertex {
 };
 
 double Cross(PointF a, PointF b) { return a.x * b.y - a.y * b.x; }
+// Path coordinates stay below 2^33, so the plain formula cannot overflow.
+double Length(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
 double Dot(PointF a, PointF b) { return a.x * b.x + a.y * b.y; }
 
 // Collects the pieces of a stroke (quads, join wedges as polygons; round
@@ -85,27 +87,34 @@ class StrokeBuilder {
   }
 
  private:
+  static bool Same(PointF a, PointF b) { return std::abs(a.x - b.x) < 1e-9 && std::abs(a.y - b.y) < 1e-9; }
+
   static void RemoveRepeats(std::vector<PathVertex>& path, PathClosure closure) {
-    std::vector<PathVertex> kept;
-    kept.reserve(path.size());
-    for (const PathVertex& v : path) {
-      if (!kept.empty() && std::abs(kept.back().p.x - v.p.x) < 1e-9 && std::abs(kept.back().p.y - v.p.y) < 1e-9) {
-        kept.back().corner = kept.back().corner || v.corner;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+      if (kept > 0 && Same(path[kept - 1].p, path[i].p)) {
+        path[kept - 1].corner = path[kept - 1].corner || path[i].corner;
         continue;
       }
-      kept.push_back(v);
+      path[kept++] = path[i];
     }
-    if (closure == PathClosure::Closed && kept.size() > 1 && std::abs(kept.front().p.x - kept.back().p.x) < 1e-9 &&
-        std::abs(kept.front().p.y - kept.back().p.y) < 1e-9) {
-      kept.front().corner = kept.front().corner || kept.back().corner;
-      kept.pop_back();
+    path.resize(kept);
+    if (closure == PathClosure::Closed && path.size() > 1 && Same(path.front().p, path.back().p)) {
+      path.front().corner = path.front().corner || path.back().corner;
+      path.pop_back();
     }
-    path.swap(kept);
+  }
+
+  // Whether anything within the pen's reach of the box (x0..x1, y0..y1) can
+  // touch the clip.
+  bool NearClip(double x0, double y0, double x1, double y1) const {
+    return std::max(x0, x1) + half_ >= cullL_ && std::min(x0, x1) - half_ <= cullR_ &&
+           std::max(y0, y1) + half_ >= cullT_ && std::min(y0, y1) - half_ <= cullB_;
   }
 
   void AddSegment(PointF p, PointF q, bool extendStart, bool extendEnd) {
-    if (coversClip_) return;
-    const double len = std::hypot(q.x - p.x, q.y - p.y);
+    if (coversClip_ || !NearClip(p.x, p.y, q.x, q.y)) return;
+    const double len = Length(q.x - p.x, q.y - p.y);
     if (!(len > 0)) return;
     const PointF u{(q.x - p.x) / len, (q.y - p.y) / len};
     if (extendStart) p = PointF{p.x - u.x * half_, p.y - u.y * half_};
@@ -119,9 +128,13 @@ class StrokeBuilder {
   }
 
   void AddJoin(PointF prev, PointF v, PointF next, JoinStyle join) {
-    if (coversClip_) return;
-    const double l1 = std::hypot(v.x - prev.x, v.y - prev.y);
-    const double l2 = std::hypot(next.x - v.x, next.y - v.y);
+    // A join reaches at most the miter limit times the pen width from its vertex.
+    const double reach = join == JoinStyle::Miter ? kMiterLimit * 2 : 1;
+    if (coversClip_ || !NearClip(v.x - reach * half_, v.y - reach * half_, v.x + reach * half_, v.y + reach * half_)) {
+      return;
+    }
+    const double l1 = Length(v.x - prev.x, v.y - prev.y);
+    const double l2 = Length(next.x - v.x, next.y - v.y);
     if (!(l1 > 0) || !(l2 > 0)) return;
     const PointF u1{(v.x - prev.x) / l1, (v.y - prev.y) / l1};
     const PointF u2{(next.x - v.x) / l2, (next.y - v.y) / l2};
@@ -189,7 +202,7 @@ class StrokeBuilder {
         const PointF a = pts[i], b = pts[(i + 1) % n];
         const PointF e{b.x - a.x, b.y - a.y};
         const double side = Cross(e, PointF{c.x - a.x, c.y - a.y}) * (area > 0 ? 1 : -1);
-        if (side <= kCoverMargin * std::hypot(e.x, e.y)) return false;
+        if (side <= kCoverMargin * Length(e.x, e.y)) return false;
       }
     }
     return true;
@@ -200,7 +213,7 @@ class StrokeBuilder {
     if (c.x + half_ < cullL_ || c.x - half_ > cullR_ || c.y + half_ < cullT_ || c.y - half_ > cullB_) return;
     const double inner = half_ - kCoverMargin;
     bool all = inner > 0;
-    for (const PointF& k : ClipCorners()) all = all && std::hypot(k.x - c.x, k.y - c.y) < inner;
+    for (const PointF& k : ClipCorners()) all = all && Length(k.x - c.x, k.y - c.y) < inner;
     if (all) {
       coversClip_ = true;
       return;

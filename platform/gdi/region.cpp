@@ -201,13 +201,13 @@ Region Region::FromRects(const TRect* rects, std::size_t n) {
 }
 
 Region Region::Combine(const Region& a, const Region& b, RegionOp op) {
-  detail::SetOp setOp = detail::SetOp::Or;
+  detail::SetOp setOp;
   switch (op) {
-    case RegionOp::Copy: return a;
     case RegionOp::And: setOp = detail::SetOp::And; break;
     case RegionOp::Or: setOp = detail::SetOp::Or; break;
     case RegionOp::Xor: setOp = detail::SetOp::Xor; break;
     case RegionOp::Diff: setOp = detail::SetOp::Diff; break;
+    default: return a;  // Copy, and values outside the enumeration
   }
   RegionBuilder out;
   std::vector<std::int32_t> walls;

@@ -49,7 +49,8 @@ class Region {
   // The union of the rectangles (as a region's rectangle data lists them).
   static Region FromRects(const TRect* rects, std::size_t n);
 
-  // a op b (Copy: a). The complexity of the result is Complexity().
+  // a op b (Copy: a; a value outside RegionOp also gives a unchanged, the
+  // caller reports the error). The complexity of the result is Complexity().
   static Region Combine(const Region& a, const Region& b, RegionOp op);
 
   // Null (empty), Simple (one rectangle) or Complex.

@@ -335,6 +335,23 @@ TEST(EmfPlayback, LeavesTheDcAsItWas) {
   DeleteObject(pen);
 }
 
+TEST(EmfPlayback, RecordedClipRegionsScaleWithThePicture) {
+  const RECT frame = PictureFrame(100, 100);
+  Metafile mf = RecordMetafile(
+      [](HDC dc) {
+        HRGN clip = CreateRectRgn(10, 20, 30, 50);  // device units of the recording
+        SelectClipRgn(dc, clip);
+        DeleteObject(clip);
+        SelectObject(dc, GetStockObject(BLACK_BRUSH));
+        Rectangle(dc, 0, 0, 100, 100);
+      },
+      &frame);
+  DcHandle dc = RasterDc(300, 300);
+  const RECT dest{50, 0, 250, 200};
+  EXPECT_TRUE(PlayEnhMetaFile(dc.get(), mf.get(), &dest));
+  EXPECT_EQ(InkBox(dc.get()), (RECT{70, 40, 110, 100}));
+}
+
 TEST(EmfPlayback, ClipsWithinTheDcsOwnClipRegion) {
   Metafile mf = RecordMetafile(
       [](HDC dc) {
@@ -642,6 +659,79 @@ TEST(EmfForeignRecords, ShortFontRecordArrivesZeroFilledTo332Bytes) {
       },
       &dest);
   EXPECT_EQ(lf.lfHeight, -30);
+}
+
+// Paths from other writers: figures collected between begin and end path.
+struct PathCase {
+  const char* Name;
+  DWORD Use;  // fill, stroke, or stroke and fill
+  std::function<void(HDC, const POINT*, int)> Direct;
+};
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.Name; }
+
+class PathPlayback : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(PathPlayback, DrawsLikeTheSameFigureDrawnDirectly) {
+  const POINT figure[] = {{10, 10}, {80, 20}, {60, 70}, {15, 50}};
+  emftest::EmfBuilder b;
+  b.Add(EMROBJECTPARAM{{EMR_SELECTOBJECT, 12}, ENHMETA_STOCK_OBJECT | GRAY_BRUSH});
+  b.Add(EMR{EMR_BEGINPATH, 8});
+  b.Add(EMRPOINTPARAM{{EMR_MOVETOEX, 16}, figure[0]});
+  for (int i = 1; i < 4; ++i) b.Add(EMRPOINTPARAM{{EMR_LINETO, 16}, figure[i]});
+  b.Add(EMR{EMR_CLOSEFIGURE, 8});
+  b.Add(EMR{EMR_ENDPATH, 8});
+  b.Add(EMRBOX{{GetParam().Use, 24}, RECT{10, 10, 80, 70}});
+  const auto bytes = b.Build();
+  Metafile mf(SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data()));
+  ASSERT_TRUE(mf);
+  DcHandle played = RasterDc(100, 100), direct = RasterDc(100, 100);
+  const RECT dest{0, 0, 100, 100};
+  PlayEnhMetaFile(played.get(), mf.get(), &dest);
+  SelectObject(direct.get(), GetStockObject(GRAY_BRUSH));
+  GetParam().Direct(direct.get(), figure, 4);
+  EXPECT_GT(emftest::InkPixels(direct.get()), 100u);
+  EXPECT_EQ(emftest::DifferentPixels(direct.get(), played.get()), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Uses, PathPlayback,
+    ::testing::Values(PathCase{"Fill", EMR_FILLPATH,
+                               [](HDC dc, const POINT* p, int n) {
+                                 SelectObject(dc, GetStockObject(NULL_PEN));
+                                 Polygon(dc, p, n);
+                               }},
+                      PathCase{"Stroke", EMR_STROKEPATH,
+                               [](HDC dc, const POINT* p, int n) {
+                                 std::vector<POINT> closed(p, p + n);
+                                 closed.push_back(p[0]);
+                                 Polyline(dc, closed.data(), n + 1);
+                               }},
+                      PathCase{"StrokeAndFill", EMR_STROKEANDFILLPATH,
+                               [](HDC dc, const POINT* p, int n) {
+                                 HGDIOBJ pen = SelectObject(dc, GetStockObject(NULL_PEN));
+                                 Polygon(dc, p, n);
+                                 SelectObject(dc, pen);
+                                 std::vector<POINT> closed(p, p + n);
+                                 closed.push_back(p[0]);
+                                 Polyline(dc, closed.data(), n + 1);
+                               }}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(EmfForeignRecords, ClipPathLimitsLaterDrawing) {
+  emftest::EmfBuilder b;
+  b.Add(EMR{EMR_BEGINPATH, 8});
+  b.Add(EMRBOX{{EMR_RECTANGLE, 24}, RECT{20, 30, 60, 50}});
+  b.Add(EMR{EMR_ENDPATH, 8});
+  b.Add(EMRDWORDPARAM{{EMR_SELECTCLIPPATH, 12}, RGN_COPY});
+  b.Add(EMROBJECTPARAM{{EMR_SELECTOBJECT, 12}, ENHMETA_STOCK_OBJECT | BLACK_BRUSH});
+  b.Add(EMRBOX{{EMR_RECTANGLE, 24}, RECT{0, 0, 100, 100}});
+  const auto bytes = b.Build();
+  Metafile mf(SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data()));
+  ASSERT_TRUE(mf);
+  DcHandle dc = RasterDc(100, 100);
+  const RECT dest{0, 0, 100, 100};
+  PlayEnhMetaFile(dc.get(), mf.get(), &dest);
+  EXPECT_EQ(InkBox(dc.get()), (RECT{20, 30, 60, 50}));
 }
 
 TEST(EmfForeignRecords, ScaleOnlyWorldTransformsApply) {

@@ -151,9 +151,10 @@ public:
   // Appends a record given as its fixed struct (size filled in) and a tail.
   template <class T>
   EmfBuilder& Add(T record, const void* tail = nullptr, std::size_t tailSize = 0) {
-    std::vector<std::uint8_t> bytes(sizeof(T) + tailSize);
-    std::memcpy(bytes.data(), &record, sizeof(T));
-    if (tailSize) std::memcpy(bytes.data() + sizeof(T), tail, tailSize);
+    const auto* fixed = reinterpret_cast<const std::uint8_t*>(&record);
+    std::vector<std::uint8_t> bytes(fixed, fixed + sizeof(T));
+    const auto* extra = static_cast<const std::uint8_t*>(tail);
+    if (extra) bytes.insert(bytes.end(), extra, extra + tailSize);
     while (bytes.size() % 4) bytes.push_back(0);
     const auto size = static_cast<std::uint32_t>(bytes.size());
     std::memcpy(bytes.data() + 4, &size, 4);
@@ -172,8 +173,10 @@ public:
     h.nSize = sizeof(ENHMETAHEADER);
     h.nRecords = Count + 2;
     h.nBytes = static_cast<DWORD>(sizeof(ENHMETAHEADER) + Body.size() + sizeof(EMREOF));
-    std::vector<std::uint8_t> out(sizeof h);
-    std::memcpy(out.data(), &h, sizeof h);
+    const auto* head = reinterpret_cast<const std::uint8_t*>(&h);
+    std::vector<std::uint8_t> out;
+    out.reserve(sizeof h + Body.size() + sizeof(EMREOF));
+    out.insert(out.end(), head, head + sizeof h);
     out.insert(out.end(), Body.begin(), Body.end());
     EMREOF eof;
     const auto* e = reinterpret_cast<const std::uint8_t*>(&eof);

@@ -187,6 +187,21 @@ TEST(TMetafile, AssignCopiesAndClearEmpties) {
   EXPECT_TRUE(copy.GetEmpty());
 }
 
+TEST(TMetafile, APictureDrawnIntoAnotherRecordingPlaysTheSame) {
+  TMetafile inner;
+  inner.SetWidth(100);
+  inner.SetHeight(60);
+  RecordPicture(inner);
+  TMetafile outer;
+  outer.SetWidth(100);
+  outer.SetHeight(60);
+  {
+    TMetafileCanvas canvas(&outer, nullptr);
+    canvas.Draw(0, 0, &inner);  // the playback itself is recorded, bracketed by save and restore
+  }
+  EXPECT_EQ(Drawn(outer, 100, 60), Drawn(inner, 100, 60));
+}
+
 TEST(TMetafile, SizeRoundTripsBetweenPixelsAndHundredthsOfAMillimetre) {
   TMetafile mf;
   for (int px : {0, 1, 33, 96, 1000, 12345}) {

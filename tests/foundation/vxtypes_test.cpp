@@ -57,30 +57,30 @@ TEST(GeneratorOptions, EachOptionOwnsTheBitOfItsOrdinal) {
   for (const auto& row : table) {
     SCOPED_TRACE(int(row.option));
     TGeneratorOptions set{row.option};
-    EXPECT_EQ(set.Raw(), row.mask);
-    EXPECT_TRUE(TGeneratorOptions::FromRaw(row.mask).Contains(row.option));
-    EXPECT_FALSE(TGeneratorOptions::FromRaw(static_cast<std::uint16_t>(~row.mask)).Contains(row.option));
+    EXPECT_EQ(set.Bits(), row.mask);
+    EXPECT_TRUE(TGeneratorOptions::FromBits(row.mask).Contains(row.option));
+    EXPECT_FALSE(TGeneratorOptions::FromBits(static_cast<std::uint16_t>(~row.mask)).Contains(row.option));
   }
 }
 
 TEST(GeneratorOptions, SetArithmeticReadsAsInTheLibrary) {
   TGeneratorOptions o{goRotation, goShadows};
-  EXPECT_EQ(o.Raw(), 0x102);
+  EXPECT_EQ(o.Bits(), 0x102);
   o.Include(goDontFind).Exclude(goRotation);
-  EXPECT_EQ(o.Raw(), 0x140);
-  EXPECT_EQ((o + TGeneratorOptions{goRotation}).Raw(), 0x142);
-  EXPECT_EQ((o - TGeneratorOptions{goShadows}).Raw(), 0x040);
-  EXPECT_EQ((o * TGeneratorOptions{goShadows, goNoSizing}).Raw(), 0x100);
+  EXPECT_EQ(o.Bits(), 0x140);
+  EXPECT_EQ((o + TGeneratorOptions{goRotation}).Bits(), 0x142);
+  EXPECT_EQ((o - TGeneratorOptions{goShadows}).Bits(), 0x040);
+  EXPECT_EQ((o * TGeneratorOptions{goShadows, goNoSizing}).Bits(), 0x100);
   EXPECT_TRUE(TGeneratorOptions{goDontFind}.SubsetOf(o));
   EXPECT_TRUE(TGeneratorOptions{}.Empty());
   // Bits of no member never enter a set read from a file.
-  EXPECT_EQ(TGeneratorOptions::FromRaw(0xFFFF).Raw(), 0x01FF);
+  EXPECT_EQ(TGeneratorOptions::FromBits(0xFFFF).Bits(), 0x01FF);
 }
 
 TEST(RuntimeOptions, OneByteWithBitsOfTheOrdinals) {
   TRuntimeOptions r{roHidden, roDontSave, roNosy};
-  EXPECT_EQ(r.Raw(), 0x07);
-  EXPECT_EQ(TRuntimeOptions{roNosy}.Raw(), 0x04);
+  EXPECT_EQ(r.Bits(), 0x07);
+  EXPECT_EQ(TRuntimeOptions{roNosy}.Bits(), 0x04);
   vx::plat::TMemoryStream s;
   s.WriteValue(r);
   EXPECT_EQ(s.GetSize(), 1);
@@ -113,11 +113,11 @@ TEST(IndividualState, FlagMasksAndWhichOnesAreWritten) {
 TEST(IndividualState, WrittenWordOfASelectedMarkedSizingDeletedObject) {
   TIndividualState state{isVisible, isMarked, isDeleted, isCantMove, isConnect, isNoHorzLimit,
                          isNoVertLimit, isSelected, isSizing, isCorrect, isUserMark};
-  EXPECT_EQ(state.Raw(), 0x3F8F);
+  EXPECT_EQ(state.Bits(), 0x3F8F);
   EXPECT_EQ(StoredStateWord(state), 0x3389);
   // Bits 14 and 15 are never part of a state, even when a file has them set.
-  EXPECT_EQ(TIndividualState::FromRaw(0xFFFF).Raw(), 0x3FFF);
-  EXPECT_EQ(StoredStateWord(TIndividualState::FromRaw(0xFFFF)), 0x33F9);
+  EXPECT_EQ(TIndividualState::FromBits(0xFFFF).Bits(), 0x3FFF);
+  EXPECT_EQ(StoredStateWord(TIndividualState::FromBits(0xFFFF)), 0x33F9);
 }
 
 TEST(Enumerations, OrdinalsFollowDeclarationOrder) {

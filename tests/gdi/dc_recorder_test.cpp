@@ -29,6 +29,7 @@ public:
   void Rectangle(int l, int t, int r, int b) override { Log("Rectangle", {l, t, r, b}); }
   void Polygon(const POINT* p, int n) override { Log("Polygon", {n, p[0].x, p[n - 1].y}); }
   void SaveDC() override { FLog.push_back("SaveDC"); }
+  void SetTextAlign(UINT align) override { Log("SetTextAlign", {static_cast<int>(align)}); }
   void RestoreDC(int level) override { Log("RestoreDC", {level}); }
   void ExtTextOutW(int x, int y, UINT options, const RECT* rect, const WCHAR* text, UINT count,
                    const int* dx) override {
@@ -114,6 +115,20 @@ TEST(Recorder, TextArrivesAsExtTextOutWithLogicalAdvancesSummingToTheExtent) {
   EXPECT_EQ(r.Recorder->Text, u"Record me");
   SelectObject(r.DC, old);
   DeleteObject(font);
+}
+
+TEST(Recorder, DrawTextRecordsEachLineAtItsTopLeftWhateverTheTextAlignment) {
+  RecordingDC r;
+  SetTextAlign(r.DC, TA_BASELINE | TA_CENTER);
+  r.Log.clear();
+  RECT box{0, 0, 400, 100};
+  ASSERT_GT(DrawTextW(r.DC, u"two\nlines", -1, &box, 0), 0);
+  ASSERT_EQ(r.Log.size(), 4u);
+  EXPECT_EQ(r.Log[0], "SetTextAlign 0");
+  EXPECT_EQ(r.Log[1].rfind("ExtTextOutW 0 0 4 3 ", 0), 0u) << r.Log[1];
+  EXPECT_EQ(r.Log[2].rfind("ExtTextOutW 0 ", 0), 0u) << r.Log[2];
+  EXPECT_EQ(r.Log[3], "SetTextAlign " + std::to_string(TA_BASELINE | TA_CENTER));
+  EXPECT_EQ(GetTextAlign(r.DC), TA_BASELINE | TA_CENTER);
 }
 
 TEST(Recorder, CallsThatFailTheirChecksAreNotRecorded) {

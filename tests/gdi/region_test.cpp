@@ -135,6 +135,8 @@ TEST(Region, ComplexityIsReportedAsThePlatformDoes) {
   };
   for (const Case& c : cases) EXPECT_EQ(c.r.Complexity(), c.expected);
   EXPECT_EQ(Region::Combine(a, right, RegionOp::Or), Region::FromRect(TRect{0, 0, 10, 5}));
+  // An operation the platform does not know leaves the first region as it was.
+  EXPECT_EQ(Region::Combine(a, far, static_cast<RegionOp>(9)), a);
 }
 
 // ---- queries

@@ -105,7 +105,11 @@ std::vector<CraftedCase> CraftedCases() {
                     .bits = {0x80, 0, 0, 0}},
                    {kRed, kBlue}});
   cases.push_back({"old OS/2 core header with a table shorter than the depth allows",
-                   {.headerSize = 12, .width = 2, .height = 1, .bitCount = 8, .palette = {0x0000FF, 0xFF0000},
+                   {.headerSize = 12,
+                    .width = 2,
+                    .height = 1,
+                    .bitCount = 8,
+                    .palette = {0x0000FF, 0xFF0000},
                     .bits = {1, 0, 0, 0}},
                    {kRed, kBlue}});
   cases.push_back({"OS/2 2.x 16-byte header",
@@ -155,6 +159,7 @@ std::vector<CraftedCase> CraftedCases() {
                     .palette = {0xFF0000, 0x0000FF},
                     .bits = {0, 0, 0, 0, 1, 0, 0, 0}},
                    {kRed, kBlue}});
+  cases.push_back({"no columns but three rows", {.width = 0, .height = 3, .bitCount = 32}, {}});
   cases.push_back({"a zero pixel offset means right after the colour table",
                    {.width = 1,
                     .height = 1,
