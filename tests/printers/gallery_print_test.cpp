@@ -1,4 +1,4 @@
-#include "tools/gallery_print.h"
+#include "examples/vxgallery/gallery_print.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

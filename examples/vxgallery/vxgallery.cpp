@@ -5,11 +5,6 @@
 // Sub-commands live in one table; each takes the arguments after its name.
 // Other parts of the platform contribute theirs as header-only pieces next to
 // this file (gallery_*.h); each is wired in when present.
-//
-// This folder is also globbed into the drawing library's "tools" module; the
-// program is only compiled where the compiler builds an executable (position
-// independent executable code), so the library never receives a second main.
-#if defined(__PIE__)
 
 #include <cmath>
 #include <cstdio>
@@ -23,14 +18,8 @@
 #include "platform/gdi/gdi.h"
 #include "platform/imaging/png.h"
 
-#if __has_include("tools/gallery_print.h")
-#include "tools/gallery_print.h"
-#define VX_GALLERY_HAS_PRINT 1
-#endif
-#if __has_include("tools/gallery_controls.h")
-#include "tools/gallery_controls.h"
-#define VX_GALLERY_HAS_CONTROLS 1
-#endif
+#include "examples/vxgallery/gallery_controls.h"
+#include "examples/vxgallery/gallery_print.h"
 
 namespace {
 
@@ -479,16 +468,12 @@ struct Command {
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"gdi", "gdi OUT.png                  every primitive of a raster device context", RunGdi},
-#ifdef VX_GALLERY_HAS_PRINT
       {"print", "print OUT.pdf                the gdi scene printed at true size on A4 pages",
        [](const std::vector<std::string>& args) {
          const vx::gallery::PrintScene scene{kSceneWidth, kSceneHeight, DrawGdiScene};
          return vx::gallery::RunPrint(args, &scene);
        }},
-#endif
-#ifdef VX_GALLERY_HAS_CONTROLS
       {"controls", "controls OUT.png | --window  the window system at work", vx::gallery::RunControls},
-#endif
   };
   return commands;
 }
@@ -517,4 +502,3 @@ int main(int argc, char** argv) {
   return Usage();
 }
 
-#endif  // defined(__PIE__)
