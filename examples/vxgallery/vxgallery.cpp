@@ -471,7 +471,7 @@ const std::vector<Command>& Commands() {
       {"print", "print OUT.pdf                the gdi scene printed at true size on A4 pages",
        [](const std::vector<std::string>& args) {
          const vx::gallery::PrintScene scene{kSceneWidth, kSceneHeight, DrawGdiScene};
-         return vx::gallery::RunPrint(args, &scene);
+         return vx::gallery::RunPrint(args, scene);
        }},
       {"controls", "controls OUT.png | --window  the window system at work", vx::gallery::RunControls},
   };

@@ -43,9 +43,21 @@ protected:
   fs::path Folder;
 };
 
+// A scene with ink all over: a grid of filled squares.
+const PrintScene kCheckerScene{600, 600, [](vx::plat::HDC dc) {
+                                 using namespace vx::plat;
+                                 HBRUSH ink = CreateSolidBrush(RGB(0, 0, 128));
+                                 for (int y = 0; y < 600; y += 20)
+                                   for (int x = (y / 20) % 2 * 10; x < 600; x += 20) {
+                                     const RECT cell{x, y, x + 10, y + 10};
+                                     FillRect(dc, &cell, ink);
+                                   }
+                                 DeleteObject(ink);
+                               }};
+
 TEST_F(GalleryPrint, TwoA4PagesWithAHundredMillimetreRuler) {
   const std::string out = (Folder / "gallery.pdf").string();
-  ASSERT_EQ(RunPrint({out}), 0);
+  ASSERT_EQ(RunPrint({out}, kCheckerScene), 0);
   PdfFile pdf(out);
   ASSERT_TRUE(pdf.Ok());
   ASSERT_EQ(pdf.Pages().size(), 2u);
@@ -74,7 +86,7 @@ TEST_F(GalleryPrint, SceneIsSplitInHalvesAtTrueSize) {
                            DeleteObject(blue);
                          }};
   const std::string out = (Folder / "halves.pdf").string();
-  ASSERT_EQ(RunPrint({out}, &scene), 0);
+  ASSERT_EQ(RunPrint({out}, scene), 0);
   PdfFile pdf(out);
   ASSERT_TRUE(pdf.Ok());
   ASSERT_EQ(pdf.Pages().size(), 2u);
@@ -97,8 +109,8 @@ TEST_F(GalleryPrint, SceneIsSplitInHalvesAtTrueSize) {
 }
 
 TEST_F(GalleryPrint, WrongArgumentsGiveTheUsageCode) {
-  EXPECT_EQ(RunPrint({}), 2);
-  EXPECT_EQ(RunPrint({"a.pdf", "b.pdf"}), 2);
+  EXPECT_EQ(RunPrint({}, kCheckerScene), 2);
+  EXPECT_EQ(RunPrint({"a.pdf", "b.pdf"}, kCheckerScene), 2);
 }
 
 }  // namespace
