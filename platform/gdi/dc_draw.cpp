@@ -427,9 +427,11 @@ BOOL ArcTo(HDC dcHandle, int left, int top, int right, int bottom, int xStart, i
     dc->Recorder->ArcTo(TRect{left, top, right, bottom}, TPoint{xStart, yStart}, TPoint{xEnd, yEnd});
   const BoxArgs a = MapArcBox(dc->State, left, top, right, bottom, xStart, yStart, xEnd, yEnd);
   const TPoint from = DevicePoint(dc->State, dc->State.CurPos);
-  const TPoint arcStart = ArcEndPixel(a.Box, a.Start);
-  const TPoint arcEnd = ArcEndPixel(a.Box, a.End);
-  dc->State.CurPos = ToLogical(dc->State, arcEnd.x, arcEnd.y);
+  // The ends exactly as the arc is drawn, so the joining line meets the arc
+  // and the current position lands on its last pixel.
+  const ArcEnds ends = ArcEndPixels(a.Box, a.Start, a.End);
+  const TPoint arcStart = ends.first;
+  dc->State.CurPos = ToLogical(dc->State, ends.last.x, ends.last.y);
   const Target t = TargetOf(*dc);
   if (!t.Visible()) return TRUE;
   const PenDraw pen = PenOf(dc->State);
