@@ -8,6 +8,8 @@
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. fuzz/emf_fuzz.cpp \
 //     platform/{core,gdi,emf,imaging,graphics}/*.cpp $(pkg-config --cflags --libs freetype2 fontconfig) \
 //     -ljpeg -lpng -lz -o emf_fuzz
+#include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -42,7 +44,8 @@ int TurnAndPlay(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int han
     std::memcpy(copy, bytes, sizeof copy);  // always at least 332 bytes here
     std::int32_t escapement;
     std::memcpy(&escapement, copy + 20, 4);
-    escapement -= 900;
+    // Saturated: a file may hold any escapement.
+    escapement = static_cast<std::int32_t>(std::max<std::int64_t>(std::int64_t{escapement} - 900, INT32_MIN));
     std::memcpy(copy + 20, &escapement, 4);
     PlayEnhMetaFileRecord(dc, table, reinterpret_cast<const ENHMETARECORD*>(copy), static_cast<UINT>(handles));
     return 1;

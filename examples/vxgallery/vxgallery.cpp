@@ -19,6 +19,7 @@
 #include "platform/imaging/png.h"
 
 #include "examples/vxgallery/gallery_controls.h"
+#include "examples/vxgallery/gallery_emf.h"
 #include "examples/vxgallery/gallery_print.h"
 
 namespace {
@@ -473,6 +474,12 @@ const std::vector<Command>& Commands() {
          const vx::gallery::PrintScene scene{kSceneWidth, kSceneHeight, DrawGdiScene};
          return vx::gallery::RunPrint(args, scene);
        }},
+      {"emf", "emf OUT.emf                  the gdi scene recorded as an enhanced metafile",
+       [](const std::vector<std::string>& args) {
+         const vx::gallery::EmfScene scene{kSceneWidth, kSceneHeight, DrawGdiScene};
+         return vx::gallery::RunEmf(args, &scene);
+       }},
+      {"play", "play IN.emf OUT.png          any enhanced metafile played into a PNG", vx::gallery::RunPlay},
       {"controls", "controls OUT.png | --window  the window system at work", vx::gallery::RunControls},
   };
   return commands;

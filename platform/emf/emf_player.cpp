@@ -331,6 +331,16 @@ bool Playback::PlayObject(const std::uint8_t* r, std::size_t size, std::uint32_t
       const auto p = Load<LOGPEN32>(r + 12);
       LOGPEN pen{p.lopnStyle, p.lopnWidth, p.lopnColor};
       HPEN h = CreatePenIndirect(&pen);
+      if (!h) {
+        // Cap and join bits (old-style files carry them here): a geometric
+        // pen when wide, else the plain style.
+        LOGBRUSH solid;
+        solid.lbColor = p.lopnColor;
+        const UINT shape = p.lopnStyle & (PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK);
+        if (p.lopnWidth.x > 1) h = ExtCreatePen(PS_GEOMETRIC | shape, static_cast<DWORD>(p.lopnWidth.x), &solid, 0, nullptr);
+        const UINT base = p.lopnStyle & PS_STYLE_MASK;
+        if (!h) h = CreatePen(base <= PS_ALTERNATE && base != PS_USERSTYLE ? static_cast<int>(base) : 0, p.lopnWidth.x, p.lopnColor);
+      }
       Store(ih, h);
       return h != nullptr;
     }

@@ -2,6 +2,14 @@
 // enhanced-metafile record, drawn objects are created in the metafile's own
 // object table when first selected, and the bounds of everything drawn are
 // collected in device units of the reference device.
+//
+// Calls without a record of their own: FillRect, FrameRect and InvertRect
+// become region records of their rectangle (a frame one device pixel wide
+// at the time of recording, at least one logical unit); offsets of origins
+// become the new origins; transfers store the source rectangle's pixels as a
+// 24-bit bitmap. Not recorded: bitmap selection, and transfers whose source
+// DC has no pixels (another recording DC). Extended pens lose user dash
+// entries (the device layer does not report them).
 #pragma once
 
 #include <cstdint>

@@ -3,7 +3,9 @@
 // any device context, with the calls and layouts of the classic Windows GDI.
 //
 // How playback maps the picture: the metafile's frame (0.01 mm, converted to
-// pixels of the reference device it was recorded on) is fitted onto the
+// whole pixels of the reference device it was recorded on; the frame runs
+// from the left edge of its first pixel to the right edge of its last) is
+// fitted onto the
 // destination rectangle (logical units of the playing DC), and the records'
 // own mapping records (map mode, window and viewport origins and extents,
 // scale-only world transforms) apply on top. The playing DC has no world

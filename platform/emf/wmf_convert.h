@@ -21,8 +21,8 @@
 // polylines as polylines, Béziers as polylines, text (Windows-1252), fonts,
 // pens, brushes (pattern brushes as DIB pattern brushes), stock objects (as
 // objects of their own, made once), clip rectangles, region fills of the
-// current or a given brush as pattern transfers, and bitmap transfers. Region
-// clipping is not written. Pictures wider or higher than the 16-bit
+// current or a given brush as pen-less rectangles, and bitmap transfers.
+// Region clipping is not written (so such pictures draw more, never less). Pictures wider or higher than the 16-bit
 // coordinates hold are scaled down to fit.
 #pragma once
 

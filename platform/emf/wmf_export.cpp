@@ -10,6 +10,7 @@
 #include "platform/core/exceptions.h"
 #include "platform/core/unicode.h"
 #include "platform/emf/emf_player.h"
+#include "platform/emf/emf_recorder.h"
 #include "platform/emf/emf_records.h"
 #include "platform/emf/enhmetafile.h"
 #include "platform/emf/wmf_convert.h"
@@ -85,6 +86,7 @@ private:
   void Text(const std::uint8_t* r, std::uint32_t type);
   void RegionFill(const std::uint8_t* r, std::size_t size, std::uint32_t type);
   void Bitmap(const std::uint8_t* r, std::uint32_t type);
+  static std::vector<RECT> FrameRects(const std::vector<RECT>& rects, SIZE stroke);
   void Polyline(const std::vector<WmfPoint>& pts, std::uint16_t function);
   std::vector<POINT> Flatten(POINT start, const std::vector<POINT>& controls) const;
 
@@ -386,49 +388,92 @@ void Exporter::Text(const std::uint8_t* r, std::uint32_t type) {
   Emit(META_EXTTEXTOUT, p);
 }
 
-// Region fills become pattern transfers of the region's (logical)
-// rectangles with the record's brush (selected for the time of the fill) or
-// the current one.
+// Region fills become rectangles of the region's (logical) rectangles drawn
+// without a pen, with the record's brush (selected for the time of the fill)
+// or the current one, so that hatch gaps follow the background mode as the
+// fill does; inverted regions become inverting pattern transfers.
 void Exporter::RegionFill(const std::uint8_t* r, std::size_t size, std::uint32_t type) {
   const std::size_t fixed = type == EMR_FRAMERGN ? sizeof(EMRFRAMERGN) : type == EMR_FILLRGN ? sizeof(EMRFILLRGN) : sizeof(EMRINVERTRGN);
   const std::vector<RECT> rects = ReadRegionRects(r + fixed, std::min<std::size_t>(U32(r, 24), size - fixed));
+  if (rects.empty()) return;
+  if (type == EMR_INVERTRGN) {
+    for (const RECT& rc : rects) {
+      const WmfPoint a = Map(rc.Left, rc.Top), z = Map(rc.Right, rc.Bottom);
+      std::vector<std::uint16_t> p;
+      Push(p, DSTINVERT);
+      for (std::int16_t v : {static_cast<std::int16_t>(z.y - a.y), static_cast<std::int16_t>(z.x - a.x), a.y, a.x}) p.push_back(W(v));
+      Emit(META_PATBLT, p);
+    }
+    return;
+  }
   std::optional<std::uint16_t> brush;
   if (type == EMR_FILLRGN || type == EMR_FRAMERGN) {
     brush = SlotOf(U32(r, 28));
     if (!brush) return;
   }
-  const std::optional<std::uint16_t> previous = FBrush;
-  if (brush && brush != previous) Emit(META_SELECTOBJECT, {*brush});
-  const DWORD rop = type == EMR_INVERTRGN ? DSTINVERT : PATCOPY;
-  auto patBlt = [&](long double l, long double t, long double rr, long double b) {
-    const WmfPoint a = Map(l, t), z = Map(rr, b);
-    std::vector<std::uint16_t> p;
-    Push(p, rop);
-    for (std::int16_t v : {static_cast<std::int16_t>(z.y - a.y), static_cast<std::int16_t>(z.x - a.x), a.y, a.x}) p.push_back(W(v));
-    Emit(META_PATBLT, p);
-  };
+  const std::optional<std::uint16_t> noPen = StockSlot(NULL_PEN);
+  if (!noPen) return;
+  const std::optional<std::uint16_t> previousBrush = FBrush, previousPen = FPen;
+  if (brush && brush != previousBrush) Emit(META_SELECTOBJECT, {*brush});
+  Emit(META_SELECTOBJECT, {*noPen});
+  // The rectangles in old-style units (16-bit, so region work on them stays small).
+  std::vector<RECT> units;
   for (const RECT& rc : rects) {
-    if (type != EMR_FRAMERGN) {
-      patBlt(rc.Left, rc.Top, rc.Right, rc.Bottom);
-      continue;
-    }
+    const WmfPoint a = Map(rc.Left, rc.Top), z = Map(rc.Right, rc.Bottom);
+    const RECT u{std::min(a.x, z.x), std::min(a.y, z.y), std::max(a.x, z.x), std::max(a.y, z.y)};
+    if (!u.IsEmpty()) units.push_back(u);
+  }
+  if (type == EMR_FRAMERGN) {
     // The stroke is logical, like the rectangles.
     const auto stroke = Load<SIZE>(r + 32);
-    const long double w = std::clamp<long double>(stroke.cx, 1, static_cast<long double>(rc.Right) - rc.Left);
-    const long double h = std::clamp<long double>(stroke.cy, 1, static_cast<long double>(rc.Bottom) - rc.Top);
-    patBlt(rc.Left, rc.Top, rc.Right, rc.Top + h);
-    patBlt(rc.Left, rc.Bottom - h, rc.Right, rc.Bottom);
-    patBlt(rc.Left, rc.Top + h, rc.Left + w, rc.Bottom - h);
-    patBlt(rc.Right - w, rc.Top + h, rc.Right, rc.Bottom - h);
+    units = FrameRects(units, SIZE{std::max<LONG>(1, LengthX(stroke.cx)), std::max<LONG>(1, LengthY(stroke.cy))});
   }
-  if (brush && brush != previous) {
-    if (previous) {
-      Emit(META_SELECTOBJECT, {*previous});
-    } else if (const auto white = StockSlot(WHITE_BRUSH)) {
-      Emit(META_SELECTOBJECT, {*white});
-      FBrush = white;
+  // Without a pen a rectangle fills one unit less each way: the box grows by one.
+  for (const RECT& u : units)
+    Emit(META_RECTANGLE, {W(Clamp16(u.Bottom + 1)), W(Clamp16(u.Right + 1)), W(Clamp16(u.Top)), W(Clamp16(u.Left))});
+  // Back to what was selected (a fresh DC's white brush and black pen when nothing was).
+  const auto restore = [&](const std::optional<std::uint16_t>& previous, int stock) {
+    const std::optional<std::uint16_t> slot = previous ? previous : StockSlot(stock);
+    if (slot) Emit(META_SELECTOBJECT, {*slot});
+    return slot;
+  };
+  if (brush && brush != previousBrush) FBrush = restore(previousBrush, WHITE_BRUSH);
+  FPen = restore(previousPen, BLACK_PEN);
+}
+
+// The rectangles of a region's frame (old-style units): the region less the
+// region shrunk by `stroke` (each unit whose neighbours within the stroke,
+// across or down, all lie inside stays out of the frame).
+std::vector<RECT> Exporter::FrameRects(const std::vector<RECT>& rects, SIZE stroke) {
+  std::vector<POINT> points;
+  std::vector<int> counts;
+  for (const RECT& rc : rects) {
+    points.insert(points.end(), {POINT{rc.Left, rc.Top}, POINT{rc.Right, rc.Top}, POINT{rc.Right, rc.Bottom}, POINT{rc.Left, rc.Bottom}});
+    counts.push_back(4);
+  }
+  HRGN region = CreatePolyPolygonRgn(points.data(), counts.data(), static_cast<int>(counts.size()), WINDING);
+  HRGN inner = CreateRectRgn(0, 0, 0, 0);
+  HRGN moved = CreateRectRgn(0, 0, 0, 0);
+  if (!region || !inner || !moved) {
+    for (HRGN h : {region, inner, moved})
+      if (h) DeleteObject(h);
+    return rects;
+  }
+  CombineRgn(inner, region, nullptr, RGN_COPY);
+  const int w = std::clamp<LONG>(stroke.cx, 1, 64), h = std::clamp<LONG>(stroke.cy, 1, 64);
+  for (int d = 1; d < std::max(w, h) + 1; ++d)
+    for (const POINT offset : {POINT{d, 0}, POINT{-d, 0}, POINT{0, d}, POINT{0, -d}}) {
+      if ((offset.x != 0 && d > w) || (offset.y != 0 && d > h)) continue;
+      CombineRgn(moved, region, nullptr, RGN_COPY);
+      OffsetRgn(moved, offset.x, offset.y);
+      CombineRgn(inner, inner, moved, RGN_AND);
     }
-  }
+  CombineRgn(region, region, inner, RGN_DIFF);
+  std::vector<RECT> frame = RegionRects(region);
+  DeleteObject(region);
+  DeleteObject(inner);
+  DeleteObject(moved);
+  return frame;
 }
 
 void Exporter::Bitmap(const std::uint8_t* r, std::uint32_t type) {

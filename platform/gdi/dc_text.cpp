@@ -3,6 +3,7 @@
 // measured and drawn by the font engine, and blended into the surface as
 // grey-scale coverage. Extents are converted back to logical units, so what
 // is measured is what is drawn.
+#include <climits>
 #include <algorithm>
 #include <cstring>
 
@@ -140,7 +141,11 @@ TPoint DrawDeviceText(Dc& dc, const FontInstance& font, TPoint ref, TextAlign al
   if (!t.Visible()) return mask.Advance;
   if (dc.State.BkMode == OPAQUE && !text.empty()) {
     TPoint cell[4];
-    for (int i = 0; i < 4; ++i) cell[i] = TPoint{ref.x + mask.Cell[i].x, ref.y + mask.Cell[i].y};
+    // Saturate: a reference point near the Int32 limits must not overflow.
+    auto add = [](std::int32_t a, std::int32_t b) {
+      return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t(a) + b, INT32_MIN, INT32_MAX));
+    };
+    for (int i = 0; i < 4; ++i) cell[i] = TPoint{add(ref.x, mask.Cell[i].x), add(ref.y, mask.Cell[i].y)};
     FillSpans(t, ClipToTarget(t, PolygonSpans(cell, 4, FillMode::Alternate, t.Bounds)),
               SolidPaint(ColorToPixel(dc.State.BkColor)), R2_COPYPEN);
   }

@@ -227,6 +227,9 @@ void Scene(HDC dc) {
   const RECT box{100, 130, 140, 145};
   HBRUSH blue = CreateSolidBrush(0xFF0000);
   FillRect(dc, &box, blue);
+  HRGN ring = CreateEllipticRgn(90, 60, 145, 115);
+  FrameRgn(dc, ring, blue, 3, 2);  // written as the rectangles of the frame
+  DeleteObject(ring);
   SelectObject(dc, GetStockObject(BLACK_PEN));
   SelectObject(dc, GetStockObject(WHITE_BRUSH));
   SelectObject(dc, GetStockObject(SYSTEM_FONT));
