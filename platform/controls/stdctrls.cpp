@@ -1,5 +1,6 @@
 // Labels and push buttons.
 #include "platform/controls/stdctrls.h"
+#include "platform/gdi/dc_guards.h"
 
 #include <algorithm>
 
@@ -13,21 +14,6 @@ VX_PUBLISH(TLabel)
 VX_PUBLISH(TButton)
 
 namespace {
-
-// Restores a device context's saved state at scope end.
-class SavedDC {
-public:
-  explicit SavedDC(HDC dc) : FDC(dc), FLevel(SaveDC(dc)) {}
-  ~SavedDC() {
-    if (FLevel) RestoreDC(FDC, FLevel);
-  }
-  SavedDC(const SavedDC&) = delete;
-  SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-  HDC FDC;
-  int FLevel;
-};
 
 void FillSolid(HDC dc, const TRect& r, TColor color) {
   const HBRUSH brush = CreateSolidBrush(ColorToRGB(color));

@@ -1,25 +1,9 @@
 #include "platform/controls/ui_paint.h"
 
 #include "platform/controls/winuser.h"
+#include "platform/gdi/dc_guards.h"
 
 namespace vx::plat::ui {
-
-namespace {
-// Restores a device context's saved state at scope end.
-class SavedDC {
-public:
-  explicit SavedDC(HDC dc) : FDC(dc), FLevel(SaveDC(dc)) {}
-  ~SavedDC() {
-    if (FLevel) RestoreDC(FDC, FLevel);
-  }
-  SavedDC(const SavedDC&) = delete;
-  SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-  HDC FDC;
-  int FLevel;
-};
-}  // namespace
 
 void FillSolid(HDC dc, const TRect& r, TColor color) {
   if (r.IsEmpty()) return;

@@ -6,6 +6,7 @@
 #include "platform/controls/application.h"
 #include "platform/controls/control.h"
 #include "platform/controls/control_canvas.h"
+#include "platform/gdi/dc_guards.h"
 #include "platform/controls/forms.h"
 #include "platform/controls/screen.h"
 
@@ -25,21 +26,6 @@ std::unordered_map<HWND, TWinControl*>& ControlMap() {
   static auto* map = new std::unordered_map<HWND, TWinControl*>();
   return *map;
 }
-
-// Restores a device context's saved state at scope end.
-class SavedDC {
-public:
-  explicit SavedDC(HDC dc) : FDC(dc), FLevel(SaveDC(dc)) {}
-  ~SavedDC() {
-    if (FLevel) RestoreDC(FDC, FLevel);
-  }
-  SavedDC(const SavedDC&) = delete;
-  SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-  HDC FDC;
-  int FLevel;
-};
 
 // Device units as logical units: what painting code may assume of a DC.
 void PlainMapping(HDC dc) {
