@@ -108,6 +108,21 @@ void EmfRecorder::EmitDword(DWORD type, DWORD value) {
   Append(&r, sizeof r);
 }
 
+// A record that carries a bitmap: the fixed part, the bitmap's info block
+// padded to 4 bytes, then its bits (the offsets in the fixed part say so).
+template <class Record>
+void EmfRecorder::AppendWithDib(const Record& r, const void* info, std::size_t infoSize, const void* bits,
+                                std::size_t bitsSize) {
+  std::vector<std::uint8_t> rec;
+  ByteWriter w(rec);
+  w.Put(r);
+  w.PutBytes(info, infoSize);
+  w.PadFrom(0, 4);
+  w.PutBytes(bits, bitsSize);
+  Append(rec.data(), rec.size());
+  AddDeviceRect(r.rclBounds);
+}
+
 void EmfRecorder::EmitPoint(DWORD type, LONG x, LONG y) {
   EMRPOINTPARAM r{{type, sizeof(EMRPOINTPARAM)}, POINT{x, y}};
   Append(&r, sizeof r);
@@ -191,14 +206,7 @@ void EmfRecorder::EmitDib(int xDest, int yDest, int destWidth, int destHeight, i
   r.dwRop = rop;
   r.cxDest = destWidth;
   r.cyDest = destHeight;
-  std::vector<std::uint8_t> rec;
-  ByteWriter w(rec);
-  w.Put(r);
-  w.PutBytes(info, infoSize);
-  w.PadFrom(0, 4);
-  w.PutBytes(bits, bitsSize);
-  Append(rec.data(), rec.size());
-  AddDeviceRect(r.rclBounds);
+  AppendWithDib(r, info, infoSize, bits, bitsSize);
 }
 
 std::vector<std::uint8_t> EmfRecorder::Finish() const {
@@ -904,14 +912,7 @@ void EmfRecorder::SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD hei
   r.iUsageSrc = usage;
   r.iStartScan = startScan;
   r.cScans = scanLines;
-  std::vector<std::uint8_t> rec;
-  ByteWriter w(rec);
-  w.Put(r);
-  w.PutBytes(info, infoSize);
-  w.PadFrom(0, 4);
-  w.PutBytes(bits, bitsSize);
-  Append(rec.data(), rec.size());
-  AddDeviceRect(r.rclBounds);
+  AppendWithDib(r, info, infoSize, bits, bitsSize);
 }
 
 // ---------------------------------------------------------------------------

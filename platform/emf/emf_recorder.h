@@ -123,6 +123,10 @@ private:
   };
 
   void Append(const void* record, std::size_t size);
+  // Appends a fixed record part followed by a bitmap's info block and bits.
+  template <class Record>
+  void AppendWithDib(const Record& r, const void* info, std::size_t infoSize, const void* bits,
+                     std::size_t bitsSize);
   void AppendWithTail(const void* fixed, std::size_t fixedSize, const void* tail, std::size_t tailSize);
   void EmitDword(DWORD type, DWORD value);
   void EmitPoint(DWORD type, LONG x, LONG y);
